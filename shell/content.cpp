@@ -1,0 +1,62 @@
+#include "shell/content.h"
+
+#include <windows.h>
+
+#include "shell/events.h"
+#include "shell/fatal_error.h"
+#include "shell/window.h"
+
+namespace shell {
+namespace {
+
+struct Target {
+  WindowState* ws;
+  std::size_t index;
+};
+
+// The checks shared by reading and writing: the window must have a template, the element must
+// belong to it, and for the kind's own properties the window must be open.
+Target find_target(std::uint32_t window_id, std::uint32_t element_id, std::int32_t property) {
+  WindowState* ws = find_window_state(window_id);
+  if (ws == nullptr) raise_fatal_error("未载入欲访问窗口组件所在的窗口", 0);
+  std::size_t index = ws->tmpl.elements.size();
+  for (std::size_t i = 0; i < ws->tmpl.elements.size(); ++i) {
+    if (ws->tmpl.elements[i].id == element_id) index = i;
+  }
+  if (index == ws->tmpl.elements.size()) raise_fatal_error("未找到欲访问的窗口组件", 0);
+  if (property >= property::content && (ws->live == nullptr || index >= ws->controls.size())) {
+    raise_fatal_error("指定窗口尚未载入", 0);
+  }
+  return Target{ws, index};
+}
+
+}  // namespace
+
+Text read_property(std::uint32_t window_id, std::uint32_t element_id, std::int32_t property, std::int32_t) {
+  const Target t = find_target(window_id, element_id, property);
+  if (property != property::content) return Text{};
+  const HWND control = t.ws->controls[t.index];
+  const int length = GetWindowTextLengthA(control);
+  if (length <= 0) return Text{};
+  Text text{static_cast<char*>(allocate(length + 1))};
+  const int got = GetWindowTextA(control, text.get(), length + 1);
+  if (got <= 0) return Text{};
+  text.get()[got] = '\0';
+  return text;
+}
+
+void write_property(std::uint32_t window_id, std::uint32_t element_id, std::int32_t property, const char* value,
+                    std::int32_t) {
+  const Target t = find_target(window_id, element_id, property);
+  if (property != property::content) return;
+  WindowState& ws = *t.ws;
+  ws.being_written[t.index] = true;
+  SetWindowTextA(ws.controls[t.index], value != nullptr ? value : "");
+  // The write may have closed the window through a handler: look again before touching it.
+  if (ws.live != nullptr && t.index < ws.being_written.size()) ws.being_written[t.index] = false;
+  if (ws.live != nullptr && ws.tmpl.elements[t.index].kind == Kind::edit) {
+    raise_event(window_id, element_id, event::content_changed);
+  }
+}
+
+}  // namespace shell

@@ -1,0 +1,11 @@
+#pragma once
+// Decimal formatting without the C runtime's printf family.
+#include <cstddef>
+
+namespace shell {
+
+// Writes `value` in decimal at `out` (room for 21 bytes), zero-terminated; returns the digits
+// written, sign included.
+std::size_t write_decimal(char* out, long long value);
+
+}  // namespace shell

@@ -1,0 +1,66 @@
+#include "shell/loop.h"
+
+#include <windows.h>
+
+#include "shell/keyboard.h"
+#include "shell/process_state.h"
+#include "shell/window.h"
+
+namespace shell {
+namespace {
+
+void deliver(MSG& msg) {
+  if (handle_keyboard(msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageA(&msg);
+}
+
+bool next_is_quit() {
+  MSG peeked;
+  return PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE) != FALSE && peeked.message == WM_QUIT;
+}
+
+enum class Mode { main, modal };
+
+int pump(Mode mode) {
+  ProcessState& s = state();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) == FALSE) {
+      if (mode == Mode::modal && s.current_modal == 0) return 0;
+      WaitMessage();
+    }
+    if (mode == Mode::modal && msg.message == WM_QUIT) return 0;
+    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+      // A modal loop leaves the quit message for the loop outside it.
+      if (mode == Mode::modal) PostQuitMessage(static_cast<int>(msg.wParam));
+      return static_cast<int>(msg.wParam);
+    }
+    deliver(msg);
+    if (mode == Mode::modal && (s.current_modal == 0 || next_is_quit())) return 0;
+  }
+}
+
+}  // namespace
+
+int run_main_loop() {
+  state().main_loop_started = true;
+  if (!any_window_open()) return 0;
+  return pump(Mode::main);
+}
+
+void run_modal_loop() { pump(Mode::modal); }
+
+void dispatch_waiting_messages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) != FALSE && msg.message != WM_QUIT) {
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) == FALSE) break;
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    deliver(msg);
+  }
+}
+
+}  // namespace shell

@@ -1,0 +1,54 @@
+#include "shell/memory.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "shell/decimal.h"
+#include "shell/fatal_error.h"
+#include "shell/process_state.h"
+
+namespace shell {
+namespace {
+
+HANDLE heap() {
+  // Blocks may be asked for before start-up has taken the heap (static constructors).
+  HANDLE h = state().heap;
+  return h != nullptr ? h : GetProcessHeap();
+}
+
+[[noreturn]] void allocation_refused(std::size_t size) {
+  // "分配 %d 字节内存失败!" with the size in decimal.
+  char message[64] = "分配 ";
+  std::size_t used = std::strlen(message);
+  used += write_decimal(message + used, static_cast<long long>(size));
+  std::strcpy(message + used, " 字节内存失败!");
+  raise_fatal_error(message, 0);
+}
+
+}  // namespace
+
+void* allocate_bytes(std::size_t size) {
+  void* block = HeapAlloc(heap(), 0, size);
+  if (block == nullptr) allocation_refused(size);
+  return block;
+}
+
+void* allocate(std::int32_t size) {
+  if (size < 0) allocation_refused(static_cast<std::size_t>(static_cast<std::uint32_t>(size)));
+  return allocate_bytes(static_cast<std::size_t>(size));
+}
+
+void release(void* block) noexcept {
+  if (block != nullptr) HeapFree(heap(), 0, block);
+}
+
+Text copy_text(const char* bytes, std::size_t length) {
+  if (length == 0) return Text{};
+  auto* block = static_cast<char*>(allocate_bytes(length + 1));
+  std::memcpy(block, bytes, length);
+  block[length] = '\0';
+  return Text{block};
+}
+
+}  // namespace shell

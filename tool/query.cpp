@@ -1,0 +1,7 @@
+#include "tool/handlers.h"
+
+namespace tool {
+
+void query_latency() {}
+
+}  // namespace tool
