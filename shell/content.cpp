@@ -59,4 +59,47 @@ void write_property(std::uint32_t window_id, std::uint32_t element_id, std::int3
   }
 }
 
+std::int32_t read_number_property(std::uint32_t window_id, std::uint32_t element_id, std::int32_t property) {
+  const Target t = find_target(window_id, element_id, property);
+  const HWND hwnd = t.ws->live != nullptr && t.index < t.ws->controls.size() ? t.ws->controls[t.index] : nullptr;
+  switch (property) {
+    case property::visible:
+      return hwnd != nullptr ? IsWindowVisible(hwnd) != FALSE : t.ws->tmpl.elements[t.index].visible;
+    case property::disabled:
+      return hwnd != nullptr ? IsWindowEnabled(hwnd) == FALSE : t.ws->tmpl.elements[t.index].disabled;
+    case property::mouse_pointer:
+      return t.ws->mouse_pointers.empty() ? 0 : t.ws->mouse_pointers[t.index];
+    default:
+      return 0;
+  }
+}
+
+void write_number_property(std::uint32_t window_id, std::uint32_t element_id, std::int32_t property,
+                           std::int32_t value) {
+  const Target t = find_target(window_id, element_id, property);
+  WindowState& ws = *t.ws;
+  const HWND hwnd = ws.live != nullptr && t.index < ws.controls.size() ? ws.controls[t.index] : nullptr;
+  if (hwnd == nullptr) return;
+  switch (property) {
+    case property::visible:
+      ShowWindow(hwnd, value != 0 ? SW_SHOWNA : SW_HIDE);
+      break;
+    case property::disabled:
+      EnableWindow(hwnd, value != 0 ? FALSE : TRUE);
+      break;
+    case property::mouse_pointer: {
+      ws.mouse_pointers[t.index] = value;
+      // Shown at once when the pointer is over the element, not only after it next moves.
+      POINT at;
+      GetCursorPos(&at);
+      if (WindowFromPoint(at) == hwnd || IsChild(hwnd, WindowFromPoint(at))) {
+        SendMessageA(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+      }
+      break;
+    }
+    default:
+      break;
+  }
+}
+
 }  // namespace shell

@@ -171,6 +171,7 @@ bool create_controls(WindowState& ws) {
   const std::size_t count = elements.size();
   ws.controls.assign(count, nullptr);
   ws.being_written.assign(count, false);
+  ws.mouse_pointers.assign(count, 0);
   ws.controls[0] = ws.live;
   auto font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (std::size_t i = count - 1; i >= 1; --i) {

@@ -169,6 +169,23 @@ bool handle_keyboard(const MSG& msg) {
   return false;
 }
 
+std::uint32_t focused_element(std::uint32_t window_id) {
+  const WindowState* ws = find_window_state(window_id);
+  if (ws == nullptr || ws->live == nullptr) return 0;
+  const HWND focus = GetFocus();
+  if (focus == ws->live) return ws->tmpl.elements[0].id;
+  const std::size_t index = element_index_of(*ws, focus);
+  return index != 0 ? ws->tmpl.elements[index].id : 0;
+}
+
+void focus_element(std::uint32_t window_id, std::uint32_t element_id) {
+  const WindowState* ws = find_window_state(window_id);
+  if (ws == nullptr || ws->live == nullptr) return;
+  for (std::size_t i = 0; i < ws->controls.size(); ++i) {
+    if (ws->tmpl.elements[i].id == element_id) SetFocus(ws->controls[i]);
+  }
+}
+
 void focus_initial_control(WindowState& ws) {
   if (ws.last_focus != nullptr) {
     const std::size_t index = element_index_of(ws, ws.last_focus);

@@ -16,6 +16,11 @@ std::uint32_t key_value(WPARAM virtual_key, bool ctrl, bool shift, bool alt);
 // True when a rule consumed the message.
 bool handle_keyboard(const MSG& msg);
 
+// The element that has the keyboard focus in an open window, or 0 when none of its elements has.
+std::uint32_t focused_element(std::uint32_t window_id);
+// Gives the keyboard focus to an element of an open window.
+void focus_element(std::uint32_t window_id, std::uint32_t element_id);
+
 // Gives the focus to the control that last had it, or else to the first tab stop.
 void focus_initial_control(WindowState& ws);
 

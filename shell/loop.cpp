@@ -51,6 +51,24 @@ int run_main_loop() {
 
 void run_modal_loop() { pump(Mode::modal); }
 
+bool wait_serving_messages(void* object) {
+  HANDLE handle = object;
+  for (;;) {
+    const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0) return true;
+    if (woke != WAIT_OBJECT_0 + 1) return false;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return false;
+      }
+      deliver(msg);
+    }
+    if (WaitForSingleObject(handle, 0) == WAIT_OBJECT_0) return true;
+  }
+}
+
 void dispatch_waiting_messages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) != FALSE && msg.message != WM_QUIT) {

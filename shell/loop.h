@@ -11,6 +11,11 @@ int run_main_loop();
 // outside.
 void run_modal_loop();
 
+// Waits for a kernel object while the windows go on working: their messages are dispatched as in
+// the main loop. True when the object was signalled; false when a quit message arrived first
+// (it is left in the queue for the main loop).
+bool wait_serving_messages(void* object);
+
 // Dispatches every message already waiting, stopping at a quit message.
 void dispatch_waiting_messages();
 

@@ -44,6 +44,7 @@ void forget(WindowState& ws) {
   ws.live = nullptr;
   ws.controls.clear();
   ws.being_written.clear();
+  ws.mouse_pointers.clear();
   ws.last_focus = nullptr;
   ws.modal = false;
   ProcessState& s = state();
@@ -116,6 +117,18 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
       raise_event(window_id, ws->tmpl.elements[0].id, event::got_focus);
       if (ws->live == hwnd) focus_initial_control(*ws);
       return 0;
+    case WM_SETCURSOR: {
+      // A pointer set on the window covers its controls too, unless a control has its own.
+      const auto over = reinterpret_cast<HWND>(wparam);
+      std::int32_t pointer = ws->mouse_pointers.empty() ? 0 : ws->mouse_pointers[0];
+      const std::size_t index = element_index_of(*ws, over);
+      if (index != 0 && ws->mouse_pointers[index] != 0) pointer = ws->mouse_pointers[index];
+      if (pointer != 0 && LOWORD(lparam) == HTCLIENT) {
+        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(pointer)));
+        return TRUE;
+      }
+      break;
+    }
     case WM_CLOSE:
       close_request(*ws);
       return 0;
