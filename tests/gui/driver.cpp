@@ -127,11 +127,11 @@ DWORD Program::wait_exit(DWORD timeout_ms) const {
 
 std::string window_text(HWND hwnd) {
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 3000, &length)) return {};
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 10000, &length)) return {};
   std::string text(length + 1, '\0');
   DWORD_PTR got = 0;
   if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
-                           3000, &got)) {
+                           10000, &got)) {
     return {};
   }
   text.resize(got);
