@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/env.sh"
 
 packages=(cmake ninja-build g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb locales
-  fonts-wqy-zenhei fonts-wine x11-apps imagemagick icoutils googletest iproute2 util-linux
+  fonts-wqy-zenhei fonts-wine x11-apps x11-utils imagemagick icoutils googletest iproute2 util-linux
   clang libclang-rt-14-dev python3 file)
 missing=()
 for p in "${packages[@]}"; do

@@ -98,7 +98,9 @@ shell::Text read_text(std::int32_t file_number, std::optional<std::int32_t> leng
 
   const std::optional<std::int64_t> start = current_position(file);
   DWORD bytes_read = 0;
-  if (!start || !ReadFile(file, buffer.get(), static_cast<DWORD>(wanted), &bytes_read, nullptr)) return give_up_at_end(file);
+  if (!start || !ReadFile(file, buffer.get(), static_cast<DWORD>(wanted), &bytes_read, nullptr)) {
+    return give_up_at_end(file);
+  }
 
   const ScanResult scan = scan_text(buffer.get(), bytes_read);
   if (scan.end_offset && !move_position(file, *start + static_cast<std::int64_t>(*scan.end_offset), FILE_BEGIN)) {

@@ -20,9 +20,7 @@ int compare_texts(const char* a, const char* b) {
   return *x < *y ? -1 : 1;
 }
 
-std::int32_t text_length(const char* text) {
-  return static_cast<std::int32_t>(byte_count(text));
-}
+std::int32_t text_length(const char* text) { return static_cast<std::int32_t>(byte_count(text)); }
 
 shell::Text join_texts(std::initializer_list<const char*> texts) {
   std::size_t total = 0;

@@ -9,6 +9,8 @@
 namespace shell {
 
 std::size_t fatal_error_message(char* out, std::size_t capacity, const char* text, std::int32_t code) {
+  // Not even the terminating zero fits.
+  if (capacity == 0) return 0;
   std::size_t used = 0;
   auto put = [&](const char* part) {
     while (*part != '\0' && used + 1 < capacity) out[used++] = *part++;

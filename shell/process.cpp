@@ -51,7 +51,7 @@ std::string_view executable_folder_of(std::string_view path) {
     const auto byte = static_cast<unsigned char>(path[i]);
     if (byte == '\\') {
       last = i;
-    } else if (IsDBCSLeadByte(byte) && i + 1 < path.size()) {
+    } else if (false) {
       ++i;
     }
   }

@@ -2,6 +2,7 @@
 // that ends what it holds. The long-running program is this test program itself, started as the
 // helper test below.
 #include <windows.h>
+// Needs the types of windows.h before it.
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
@@ -30,7 +31,8 @@ std::string self_path() {
 }
 
 std::string helper_line(const char* helper) {
-  return "\"" + self_path() + "\" --gtest_also_run_disabled_tests --gtest_filter=CommandHelper.DISABLED_" + helper;
+  return "\"" + self_path() +
+         "\" --gtest_brief=1 --gtest_also_run_disabled_tests --gtest_filter=CommandHelper.DISABLED_" + helper;
 }
 
 std::string read_file(const std::string& file) {
@@ -56,7 +58,8 @@ std::vector<DWORD> helpers_of(DWORD parent) {
   const services::FileHandle snapshot{CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)};
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = snapshot && Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+  for (BOOL more = snapshot && Process32First(snapshot.get(), &entry); more;
+       more = Process32Next(snapshot.get(), &entry)) {
     if (entry.th32ParentProcessID == parent && lstrcmpiA(entry.szExeFile, name.c_str()) == 0) {
       children.push_back(entry.th32ProcessID);
     }
@@ -148,9 +151,9 @@ bool keep_process(HANDLE process, void* context) {
 TEST(CommandHelper, DISABLED_StaysUntilReleased) {
   char name[MAX_PATH] = {};
   if (GetEnvironmentVariableA(kReleaseVariable, name, sizeof name) == 0) GTEST_SKIP();
+  // No event: the test that started this one is over already.
   const KernelHandle release{OpenEventA(SYNCHRONIZE, FALSE, name)};
-  ASSERT_TRUE(release);
-  WaitForSingleObject(release.get(), 60000);
+  if (release) WaitForSingleObject(release.get(), 60000);
 }
 
 TEST(CommandHelper, DISABLED_ReportsItsStartUp) {
@@ -170,9 +173,9 @@ TEST(ShowStateFor, LimitsTheModeToOneToSixAndMapsIt) {
     WORD state;
   };
   const Case cases[] = {
-      {INT32_MIN, SW_HIDE},        {-5, SW_HIDE},        {0, SW_HIDE},          {1, SW_HIDE},
-      {2, SW_SHOWNORMAL},          {3, SW_SHOWMINIMIZED}, {4, SW_SHOWMAXIMIZED}, {5, SW_SHOWNOACTIVATE},
-      {6, SW_MINIMIZE},            {7, SW_MINIMIZE},      {INT32_MAX, SW_MINIMIZE},
+      {INT32_MIN, SW_HIDE},     {-5, SW_HIDE},         {0, SW_HIDE},           {1, SW_HIDE},     {2, SW_SHOWNORMAL},
+      {3, SW_SHOWMINIMIZED},    {4, SW_SHOWMAXIMIZED}, {5, SW_SHOWNOACTIVATE}, {6, SW_MINIMIZE}, {7, SW_MINIMIZE},
+      {INT32_MAX, SW_MINIMIZE},
   };
   for (const Case& c : cases) EXPECT_EQ(services::show_state_for(c.mode), c.state) << "show mode " << c.mode;
 }
@@ -183,7 +186,12 @@ TEST_F(CommandTest, TheStartedProgramGetsTheShowState) {
     WORD state;
   };
   const Case cases[] = {{0, SW_HIDE}, {2, SW_SHOWNORMAL}, {5, SW_SHOWNOACTIVATE}, {9, SW_MINIMIZE}};
-  const std::string report = path("startup.txt");
+  // Not in the GBK-named folder: Wine's GetEnvironmentVariableA cuts a value short by one byte
+  // for every two-byte character in it.
+  char temp[MAX_PATH] = {};
+  ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
+  const std::string report = std::string(temp) + "ipl-startup-" + std::to_string(GetCurrentProcessId()) + ".txt";
+  files_.push_back(report);
   SetEnvironmentVariableA(kReportVariable, report.c_str());
   for (const Case& c : cases) {
     DeleteFileA(report.c_str());
@@ -223,7 +231,7 @@ TEST(RunCommandLine, WithoutWaitReturnsWhileTheProgramGoesOn) {
   EXPECT_LT(GetTickCount64() - before, 1500u);
   const KernelHandle child = first_helper_of(GetCurrentProcessId());
   ASSERT_TRUE(child);
-  EXPECT_TRUE(running(child.get()));
+  EXPECT_FALSE(ends_within(child.get(), 250));
 }
 
 TEST_F(CommandTest, AJobRunsTheProgramToItsEnd) {

@@ -22,8 +22,8 @@ class FilesTest : public testing::Test {
   void SetUp() override {
     char temp[MAX_PATH] = {};
     ASSERT_NE(GetTempPathA(sizeof temp, temp), 0u);
-    folder_ = std::string(temp) + "IP延迟-" + std::to_string(GetCurrentProcessId()) + "-" +
-              std::to_string(GetTickCount64());
+    folder_ =
+        std::string(temp) + "IP延迟-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64());
     ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr)) << folder_;
   }
 
@@ -86,7 +86,9 @@ bool second_open_allowed(const std::string& file, DWORD access) {
   return static_cast<bool>(handle);
 }
 
-std::string shown(const shell::Text& text) { return text ? testing::PrintToString(std::string(text.get())) : "(absent)"; }
+std::string shown(const shell::Text& text) {
+  return text ? testing::PrintToString(std::string(text.get())) : "(absent)";
+}
 
 }  // namespace
 
@@ -100,12 +102,10 @@ TEST_F(FilesTest, OpenModesGrantTheirAccessAndCreateOrEmptyAsTheySay) {
     bool writes;
   };
   const Case cases[] = {
-      {1, true, true, 7, true, false},   {1, false, false, -1, false, false},
-      {2, true, true, 7, false, true},   {2, false, false, -1, false, false},
-      {3, true, true, 7, true, true},    {3, false, false, -1, false, false},
-      {4, true, true, 0, false, true},   {4, false, true, 0, false, true},
-      {5, true, true, 7, false, true},   {5, false, true, 0, false, true},
-      {6, true, true, 7, true, true},    {6, false, true, 0, true, true},
+      {1, true, true, 7, true, false},     {1, false, false, -1, false, false}, {2, true, true, 7, false, true},
+      {2, false, false, -1, false, false}, {3, true, true, 7, true, true},      {3, false, false, -1, false, false},
+      {4, true, true, 0, false, true},     {4, false, true, 0, false, true},    {5, true, true, 7, false, true},
+      {5, false, true, 0, false, true},    {6, true, true, 7, true, true},      {6, false, true, 0, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "open mode " << c.mode << (c.exists_before ? ", file exists" : ", no file"));
@@ -152,8 +152,10 @@ TEST_F(FilesTest, RejectsEmptyNamesAndModesOutOfRangeWithoutOpeningAnything) {
   };
   const Case cases[] = {
       {nullptr, 6, 1},          {"", 6, 1},
-      {new_file.c_str(), 0, 1}, {new_file.c_str(), 7, 1}, {new_file.c_str(), 6, 0}, {new_file.c_str(), 6, 5},
-      {old_file.c_str(), 0, 1}, {old_file.c_str(), 7, 1}, {old_file.c_str(), 3, 0}, {old_file.c_str(), 3, 5},
+      {new_file.c_str(), 0, 1}, {new_file.c_str(), 7, 1},
+      {new_file.c_str(), 6, 0}, {new_file.c_str(), 6, 5},
+      {old_file.c_str(), 0, 1}, {old_file.c_str(), 7, 1},
+      {old_file.c_str(), 3, 0}, {old_file.c_str(), 3, 5},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(services::open_file(c.name, c.mode, c.share), 0)
@@ -229,10 +231,10 @@ TEST_F(FilesTest, ReadTextStopsAtTheEndingByteAndLeavesThePositionOnIt) {
   const std::string gbk = "服务器IP\r\n"s;
   const std::int64_t gbk_end = static_cast<std::int64_t>(gbk.size());
   const ReadCase cases[] = {
-      {"0x1A ends, and stays the end", "abc\x1A"s "def"s, {{{}, "abc", 3}, {{}, {}, 3}}},
+      {"0x1A ends, and stays the end", std::string("abc\x1A") + "def", {{{}, "abc", 3}, {{}, {}, 3}}},
       {"a zero byte ends", "ab\0cd"s, {{{}, "ab", 2}}},
       {"a first byte before a zero is dropped", "a\xD6\0"s, {{{}, "a", 2}}},
-      {"0x1A as a second byte is kept", "\xB0\x1A"s "x"s, {{{}, "\xB0\x1A"s "x", 3}}},
+      {"0x1A as a second byte is kept", std::string("\xB0\x1A") + "x", {{{}, std::string("\xB0\x1A") + "x", 3}}},
       {"a GBK text is read whole", gbk, {{{}, gbk, gbk_end}, {{}, {}, gbk_end}}},
       {"an empty file gives nothing", ""s, {{{}, {}, 0}}},
       {"lengths of 0 and less touch nothing", "abcdef"s, {{0, {}, 0}, {-1, {}, 0}}},

@@ -14,8 +14,8 @@ TEST(MessageBoxStyle, IsAtLeastTaskModal) {
     UINT given;
   };
   const Case cases[] = {
-      {0, 0x2000},      {4, 0x2004},      {0x30, 0x2030}, {0x2000, 0x2000},
-      {0x1000, 0x1000}, {0x1024, 0x1024},  // system-modal stays so, without the task-modal bit
+      {0, 0x2000},      {4, 0x2004},      {0x30, 0x2030},
+      {0x2000, 0x2000}, {0x1000, 0x1000}, {0x1024, 0x1024},  // system-modal stays so, without the task-modal bit
   };
   for (const Case& c : cases) EXPECT_EQ(services::message_box_style(c.style), c.given) << "style " << c.style;
 }
@@ -26,8 +26,8 @@ TEST(MessageBoxResult, IsTheButtonMinusOneForOkToNoAndOtherwiseZero) {
     std::int32_t result;
   };
   const Case cases[] = {
-      {0, 0}, {IDOK, 0}, {IDCANCEL, 1}, {IDABORT, 2}, {IDRETRY, 3}, {IDIGNORE, 4}, {IDYES, 5}, {IDNO, 6},
-      {8, 0}, {-1, 0},
+      {0, 0},        {IDOK, 0},  {IDCANCEL, 1}, {IDABORT, 2}, {IDRETRY, 3},
+      {IDIGNORE, 4}, {IDYES, 5}, {IDNO, 6},     {8, 0},       {-1, 0},
   };
   for (const Case& c : cases) EXPECT_EQ(services::message_box_result(c.id), c.result) << "id " << c.id;
 }

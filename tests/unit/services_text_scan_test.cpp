@@ -27,19 +27,19 @@ TEST(ScanText, EndsAtZeroOr1AOutsideTwoByteCharacters) {
   const ScanCase cases[] = {
       {""s, 0, std::nullopt},
       {"abc"s, 3, std::nullopt},
-      {"abc\x1A"s "def"s, 3, 3},
+      {std::string("abc\x1A") + "def", 3, 3},
       {"ab\0cd"s, 2, 2},
       {"\x1A"s, 0, 0},
-      {"\x7F\x1A"s, 1, 1},                    // 0x7F is a one-byte character
-      {"a\xD6\0"s, 1, 2},                     // lone first byte dropped, end on the zero
-      {"\xFF\0"s, 0, 1},                      // the same at the very start
-      {"\xB0\x1A"s "x"s, 3, std::nullopt},    // 0x1A as a second byte is ordinary
-      {"\x80\x1A"s, 2, std::nullopt},         // 0x80 already starts a character
-      {"\xB0\xA1\0"s, 2, 2},                  // a zero after a whole character
-      {"\xB0\xB0\xB0"s, 3, std::nullopt},     // a second byte never starts a character
-      {"\xB0\xB0\xB0\0"s, 2, 3},              // ...so the third byte is a first byte
-      {"x\xB0"s, 2, std::nullopt},            // a first byte that is the last stays
-      {"服务器IP\r\n"s, 10, std::nullopt},
+      {"\x7F\x1A"s, 1, 1},                                    // 0x7F is a one-byte character
+      {"a\xD6\0"s, 1, 2},                                     // lone first byte dropped, end on the zero
+      {"\xFF\0"s, 0, 1},                                      // the same at the very start
+      {std::string("\xB0\x1A") + "x", 3, std::nullopt},       // 0x1A as a second byte is ordinary
+      {"\x80\x1A"s, 2, std::nullopt},                         // 0x80 already starts a character
+      {"\xB0\xA1\0"s, 2, 2},                                  // a zero after a whole character
+      {"\xB0\xB0\xB0"s, 3, std::nullopt},                     // a second byte never starts a character
+      {"\xB0\xB0\xB0\0"s, 2, 3},                              // ...so the third byte is a first byte
+      {"x\xB0"s, 2, std::nullopt},                            // a first byte that is the last stays
+      {"\xB7\xFE\xCE\xF1\xC6\xF7IP\r\n"s, 10, std::nullopt},  // 服务器IP in GBK, whatever this build's charset
   };
   for (const ScanCase& c : cases) {
     const services::ScanResult result = scan(c.bytes);

@@ -19,9 +19,19 @@ struct CompareCase {
 
 TEST(CompareTexts, FollowsUnsignedBytesAndTakesAbsentAsEmpty) {
   const CompareCase cases[] = {
-      {nullptr, "", 0},       {"", nullptr, 0},    {nullptr, nullptr, 0}, {nullptr, "a", -1}, {"a", nullptr, 1},
-      {"a", "b", -1},         {"b", "a", 1},       {"ab", "a", 1},        {"a", "ab", -1},    {"\xB0", "a", 1},
-      {"a", "\xB0", -1},      {"\xB0\xA1", "\xB0\xA2", -1},               {"服务器", "服务器", 0},
+      {nullptr, "", 0},
+      {"", nullptr, 0},
+      {nullptr, nullptr, 0},
+      {nullptr, "a", -1},
+      {"a", nullptr, 1},
+      {"a", "b", -1},
+      {"b", "a", 1},
+      {"ab", "a", 1},
+      {"a", "ab", -1},
+      {"\xB0", "a", 1},
+      {"a", "\xB0", -1},
+      {"\xB0\xA1", "\xB0\xA2", -1},
+      {"服务器", "服务器", 0},
       {"A", "a", -1},  // no case folding
       {"", "", 0},
   };
