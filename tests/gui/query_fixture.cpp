@@ -1,0 +1,95 @@
+#include "tests/gui/query_fixture.h"
+
+namespace driver {
+
+const std::string kRootFile = "C:\\IP延迟[由Tarvelon[QOVA制作]]生成.txt";
+const std::string kNoAddress = "您未输入服务器IP";
+const std::string kUnsafe = "服务器IP中不能含有 & | < > ^ % 或引号";
+const std::string kCannotRun = "无法运行ping命令";
+const std::string kCannotRead = "无法读取结果文件：";
+
+std::string temp_result_file() {
+  char folder[MAX_PATH];
+  GetTempPathA(sizeof folder, folder);
+  return std::string(folder) + "IP延迟[由Tarvelon[QOVA制作]]生成.txt";
+}
+
+void remove_result_files() {
+  for (const std::string& path : {kRootFile, temp_result_file()}) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+    RemoveDirectoryA(path.c_str());
+  }
+}
+
+std::string shown_part(const std::string& bytes) {
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b == 0 || b == 0x1A) break;
+    if (b >= 0x80 && i + 1 < bytes.size()) {
+      if (bytes[i + 1] == 0) break;
+      text += bytes.substr(i, 2);
+      ++i;
+      continue;
+    }
+    text += bytes[i];
+  }
+  return text;
+}
+
+void QueryFixture::SetUp() {
+  remove_result_files();
+  program = std::make_unique<Program>(program_to_start());
+  ASSERT_TRUE(program->started());
+  main = program->main_window();
+  ASSERT_NE(main, nullptr);
+  query = child_with_text(main, "查看Ping（延迟）");
+  help = child_with_text(main, "帮助");
+  for (const Child& c : children(main)) {
+    if (c.class_name == "Edit" && (c.style & ES_MULTILINE) != 0) result = c.hwnd;
+    if (c.class_name == "Edit" && (c.style & ES_MULTILINE) == 0) address = c.hwnd;
+  }
+  ASSERT_TRUE(query && help && address && result);
+}
+
+void QueryFixture::TearDown() {
+  program.reset();
+  remove_result_files();
+}
+
+void QueryFixture::set_text(HWND edit, const std::string& text) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 30000, &ignored);
+}
+
+HWND QueryFixture::run_query(const std::string& text, DWORD timeout_ms, bool keep_result) {
+  set_text(address, text);
+  std::string before = window_text(result);
+  if (!keep_result) {
+    before = "(query pending)";
+    set_text(result, before);
+  }
+  PostMessageA(query, BM_CLICK, 0, 0);
+  HWND box = nullptr;
+  wait_until(
+      [&] {
+        box = program->wait_window("#32770", nullptr, 0);
+        return box != nullptr || (IsWindowEnabled(query) && window_text(result) != before);
+      },
+      timeout_ms);
+  settle(main);
+  return box;
+}
+
+void QueryFixture::expect_box(HWND box, const std::string& text) {
+  ASSERT_NE(box, nullptr);
+  const MessageBoxContent content = read_message_box(box);
+  EXPECT_EQ(content.title, "信息：");
+  EXPECT_EQ(content.text, text);
+  answer_message_box(box);
+  EXPECT_TRUE(wait_until([&] { return !IsWindow(box); }));
+  EXPECT_TRUE(settle(main));
+}
+
+}  // namespace driver

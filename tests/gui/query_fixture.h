@@ -1,0 +1,53 @@
+#pragma once
+// A started program with its main window's controls found, and the steps of a query as a user
+// takes them: shared by the query and the reliability tests.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "tests/gui/driver.h"
+
+namespace driver {
+
+extern const std::string kRootFile;
+extern const std::string kNoAddress;
+extern const std::string kUnsafe;
+extern const std::string kCannotRun;
+extern const std::string kCannotRead;
+
+// The result file's name in the temporary folder, where the program falls back to.
+std::string temp_result_file();
+void remove_result_files();
+
+// The text up to the first zero byte or 0x1A, walking double-byte characters whole: what the
+// program shows of its result file.
+std::string shown_part(const std::string& bytes);
+
+class QueryFixture : public ::testing::Test {
+ protected:
+  // The program to start; by default the one built in tool/.
+  virtual std::string program_to_start() { return program_path("tool/iplatency.exe"); }
+
+  void SetUp() override;
+  void TearDown() override;
+
+  void set_text(HWND edit, const std::string& text);
+  // Clicks the query button and waits until the query has ended, or a message box is up (then
+  // returns it). Unless the result box holds a text the test set (`keep_result`), it holds a
+  // mark meanwhile, so that the end of a query shows as a change even when the new result
+  // equals the last.
+  HWND run_query(const std::string& text, DWORD timeout_ms = 60000, bool keep_result = false);
+  // Expects a message box with `text` and the default title, closes it, and checks that the
+  // program goes on.
+  void expect_box(HWND box, const std::string& text);
+
+  std::unique_ptr<Program> program;
+  HWND main = nullptr;
+  HWND address = nullptr;
+  HWND result = nullptr;
+  HWND query = nullptr;
+  HWND help = nullptr;
+};
+
+}  // namespace driver
