@@ -17,11 +17,12 @@ HANDLE heap() {
   return h != nullptr ? h : GetProcessHeap();
 }
 
-[[noreturn]] void allocation_refused(std::size_t size) {
-  // "分配 %d 字节内存失败!" with the size in decimal.
+// "分配 %d 字节内存失败!" with the size as the caller asked for it: a negative request shows as
+// the negative number it was.
+[[noreturn]] void allocation_refused(long long size) {
   char message[64] = "分配 ";
   std::size_t used = std::strlen(message);
-  used += write_decimal(message + used, static_cast<long long>(size));
+  used += write_decimal(message + used, size);
   std::strcpy(message + used, " 字节内存失败!");
   raise_fatal_error(message, 0);
 }
@@ -30,12 +31,12 @@ HANDLE heap() {
 
 void* allocate_bytes(std::size_t size) {
   void* block = HeapAlloc(heap(), 0, size);
-  if (block == nullptr) allocation_refused(size);
+  if (block == nullptr) allocation_refused(static_cast<long long>(size));
   return block;
 }
 
 void* allocate(std::int32_t size) {
-  if (size < 0) allocation_refused(static_cast<std::size_t>(static_cast<std::uint32_t>(size)));
+  if (size < 0) allocation_refused(size);
   return allocate_bytes(static_cast<std::size_t>(size));
 }
 

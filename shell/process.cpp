@@ -1,6 +1,7 @@
 #include "shell/process.h"
 
 #include <windows.h>
+
 #include <ole2.h>
 
 #include <cstring>
@@ -51,7 +52,7 @@ std::string_view executable_folder_of(std::string_view path) {
     const auto byte = static_cast<unsigned char>(path[i]);
     if (byte == '\\') {
       last = i;
-    } else if (false) {
+    } else if (IsDBCSLeadByte(byte) && i + 1 < path.size()) {
       ++i;
     }
   }
@@ -71,7 +72,11 @@ void initialise_process_state(const Application& app) {
   const std::string_view folder = executable_folder_of(std::string_view(path, length < sizeof path ? length : 0));
   std::memcpy(s.executable_folder, folder.data(), folder.size());
   s.executable_folder[folder.size()] = '\0';
-  SetCurrentDirectoryA(s.executable_folder);
+  // With a separator after it: "C:" alone names the current directory of drive C, not its root.
+  char directory[MAX_PATH + 1] = {};
+  std::memcpy(directory, folder.data(), folder.size());
+  directory[folder.size()] = '\\';
+  if (!folder.empty()) SetCurrentDirectoryA(directory);
   create_hidden_owner();
   read_window_templates(app);
 }

@@ -23,7 +23,7 @@ int hex_value(char c) {
   return -1;
 }
 
-bool is_lead_byte(unsigned char) { return false; }
+bool is_lead_byte(unsigned char c) { return c >= 0x81 && c != 0xFF; }
 
 Words split(std::string_view line) {
   Words words;

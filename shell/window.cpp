@@ -1,5 +1,8 @@
 #include "shell/window.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "shell/controls.h"
 #include "shell/events.h"
 #include "shell/fatal_error.h"
@@ -24,19 +27,62 @@ WindowState* modal_window() {
   return id != 0 ? find_window_state(id) : nullptr;
 }
 
+bool window_open(std::uint32_t window_id) {
+  const WindowState* ws = find_window_state(window_id);
+  return ws != nullptr && ws->live != nullptr;
+}
+
+bool disabled_by(const WindowState& modal, HWND window) {
+  return std::any_of(modal.disabled_windows.begin(), modal.disabled_windows.end(),
+                     [&](const auto& entry) { return entry.first == window; });
+}
+
+// The modal window opened right after `ws` and still open. Every later one disabled `ws`; the
+// one opened first among them is the one that disabled none of the others.
+WindowState* next_modal(const WindowState& ws) {
+  std::vector<WindowState*> later;
+  for (WindowState& other : state().windows) {
+    if (&other != &ws && other.modal && other.live != nullptr && disabled_by(other, ws.live)) later.push_back(&other);
+  }
+  for (WindowState* candidate : later) {
+    const bool first = std::none_of(later.begin(), later.end(), [&](const WindowState* other) {
+      return other != candidate && disabled_by(*candidate, other->live);
+    });
+    if (first) return candidate;
+  }
+  return nullptr;
+}
+
+// Gives the windows a modal window disabled their earlier state back. When a modal window opened
+// after it is still open (the outer of nested dialogs closed first), those windows must stay
+// disabled: that window noted them as disabled, so it takes over the earlier states instead and
+// gives them back when it closes.
+void end_modality(WindowState& ws) {
+  WindowState* next = next_modal(ws);
+  for (const auto& [window, was_enabled] : ws.disabled_windows) {
+    bool handed_over = false;
+    if (next != nullptr) {
+      for (auto& entry : next->disabled_windows) {
+        if (entry.first != window) continue;
+        entry.second = was_enabled;
+        handed_over = true;
+      }
+    }
+    if (!handed_over && IsWindow(window)) EnableWindow(window, was_enabled ? TRUE : FALSE);
+  }
+  if (next != nullptr) std::erase_if(next->disabled_windows, [&](const auto& entry) { return entry.first == ws.live; });
+  ws.disabled_windows.clear();
+  ws.modal = false;
+}
+
 // A close request: the close button, the system menu, Alt+F4 or the Esc rule.
 void close_request(WindowState& ws) {
   const std::uint32_t id = ws.tmpl.window_id;
   const EventOutcome outcome = raise_event(id, ws.tmpl.elements[0].id, event::can_close);
   if (ws.live == nullptr) return;
   if (outcome.handled && outcome.value && *outcome.value == 0) return;
-  if (ws.modal) {
-    for (const auto& [window, was_enabled] : ws.disabled_windows) {
-      if (IsWindow(window)) EnableWindow(window, was_enabled ? TRUE : FALSE);
-    }
-    ws.disabled_windows.clear();
-    ws.modal = false;
-  }
+  // Before the window goes, so that the system can hand the activation to a window enabled again.
+  if (ws.modal) end_modality(ws);
   DestroyWindow(ws.live);
 }
 
@@ -235,8 +281,8 @@ void create_hidden_owner() {
   window_class.hInstance = s.instance;
   window_class.hIcon = static_cast<HICON>(LoadImageA(s.instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
                                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-  window_class.hIconSm = static_cast<HICON>(LoadImageA(s.instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  window_class.hIconSm = static_cast<HICON>(LoadImageA(
+      s.instance, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   window_class.hCursor = owner_class.hCursor;
   window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   window_class.lpszClassName = kWindowClass;
@@ -282,7 +328,8 @@ bool load_window(WindowRef window, const WindowRef* parent, bool dialog) {
       const std::uint32_t outer = s.current_modal;
       s.current_modal = window.window;
       run_modal_loop();
-      s.current_modal = outer;
+      // The outer modal window may have been closed meanwhile; its own loop then ends at once.
+      s.current_modal = window_open(outer) ? outer : 0;
     }
   }
   return true;

@@ -12,6 +12,14 @@ namespace {
 
 using driver::Program;
 
+// Names each case of a table after its `name`.
+struct CaseName {
+  template <typename Case>
+  std::string operator()(const ::testing::TestParamInfo<Case>& test) const {
+    return test.param.name;
+  }
+};
+
 constexpr int kMultiBoxId = 0x0002;
 constexpr int kSingleBoxId = 0x0003;
 
@@ -149,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ContentWrite,
                                            LineCase{"EmptyLinesAndTrailingBreak", "a\r\n\r\nb\r\n", 4},
                                            // 0x5C, a backslash, as the second byte of a character
                                            LineCase{"BackslashTrailByte", "\x95\x5C\\\r\n\x81\x5C", 2}),
-                         [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
+                         CaseName());
 
 struct BoxCase {
   const char* name;
@@ -204,7 +212,6 @@ TEST_P(ContentBox, TypingRaisesContentChangedOncePerChange) {
   EXPECT_EQ(driver::window_text(probe.box(c.id)), "a");
 }
 
-INSTANTIATE_TEST_SUITE_P(Boxes, ContentBox, ::testing::ValuesIn(kBoxes),
-                         [](const ::testing::TestParamInfo<BoxCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Boxes, ContentBox, ::testing::ValuesIn(kBoxes), CaseName());
 
 }  // namespace

@@ -11,6 +11,14 @@ namespace {
 
 using driver::Program;
 
+// Names each case of a table after its `name`.
+struct CaseName {
+  template <typename Case>
+  std::string operator()(const ::testing::TestParamInfo<Case>& test) const {
+    return test.param.name;
+  }
+};
+
 constexpr int kAddressBoxId = 0x0002;   // 编辑框1
 constexpr int kResultBoxId = 0x0006;    // 编辑框2
 constexpr int kQueryButtonId = 0x000E;  // 按钮1
@@ -141,8 +149,7 @@ TEST_P(EnterInAddressBox, StartsNothingAndKeepsTheFocus) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Addresses, EnterInAddressBox,
-                         ::testing::Values(EnterCase{"Empty", ""}, EnterCase{"Loopback", "127.0.0.1"}),
-                         [](const ::testing::TestParamInfo<EnterCase>& info) { return std::string(info.param.name); });
+                         ::testing::Values(EnterCase{"Empty", ""}, EnterCase{"Loopback", "127.0.0.1"}), CaseName());
 
 TEST_F(Keyboard, EnterInTheResultBoxInsertsALineBreak) {
   w.tab(1);
@@ -173,7 +180,7 @@ TEST_P(EscFrom, ClosesTheMainWindowWithExitCodeZero) {
 INSTANTIATE_TEST_SUITE_P(Controls, EscFrom,
                          ::testing::Values(FocusCase{"AddressBox", 0}, FocusCase{"ResultBox", 1},
                                            FocusCase{"QueryButton", 2}, FocusCase{"HelpButton", 3}),
-                         [](const ::testing::TestParamInfo<FocusCase>& info) { return std::string(info.param.name); });
+                         CaseName());
 
 struct ModifierCase {
   const char* name;
@@ -198,9 +205,7 @@ TEST_P(EscWithModifier, LeavesTheWindowOpenAndTheKeyboardWorking) {
 INSTANTIATE_TEST_SUITE_P(Modifiers, EscWithModifier,
                          ::testing::Values(ModifierCase{"Shift", VK_SHIFT}, ModifierCase{"Ctrl", VK_CONTROL},
                                            ModifierCase{"Alt", VK_MENU}),
-                         [](const ::testing::TestParamInfo<ModifierCase>& info) {
-                           return std::string(info.param.name);
-                         });
+                         CaseName());
 
 TEST_F(Keyboard, SpaceOnTheQueryButtonWithNoAddressShowsTheNotice) {
   w.tab(2);
@@ -260,6 +265,6 @@ TEST_P(AltLetter, DoesNothingAndLeavesTheFocusWhereItWas) {
 INSTANTIATE_TEST_SUITE_P(Letters, AltLetter,
                          ::testing::Values(AltCase{"AInAddressBox", 'A', 0}, AltCase{"PInResultBox", 'P', 1},
                                            AltCase{"POnQueryButton", 'P', 2}, AltCase{"HOnHelpButton", 'H', 3}),
-                         [](const ::testing::TestParamInfo<AltCase>& info) { return std::string(info.param.name); });
+                         CaseName());
 
 }  // namespace

@@ -30,25 +30,31 @@ struct HandleCloser {
 };
 using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 
-std::string environment(const char* name) {
-  const DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);
+// Read wide and converted here: Wine's GetEnvironmentVariableA cuts a value after as many bytes
+// as it has characters, which loses the end of any text with double-byte characters.
+std::string environment(const wchar_t* name) {
+  const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
   if (needed == 0) return {};
-  std::string value(needed, '\0');
-  const DWORD got = GetEnvironmentVariableA(name, value.data(), needed);
-  value.resize(got < needed ? got : 0);
+  std::wstring wide(needed, L'\0');
+  const DWORD length = GetEnvironmentVariableW(name, wide.data(), needed);
+  if (length == 0 || length >= needed) return {};
+  const int wide_length = static_cast<int>(length);
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), wide_length, nullptr, 0, nullptr, nullptr);
+  std::string value(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), wide_length, value.data(), bytes, nullptr, nullptr);
   return value;
 }
 
 // Opened per line, so that the driver sees each line as soon as it is written.
 void log_line(std::string_view line) {
-  const std::string path = environment("IPL_CONTENT_PROBE_LOG");
+  const std::string path = environment(L"IPL_CONTENT_PROBE_LOG");
   if (path.empty()) return;
   HANDLE raw = CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (raw == INVALID_HANDLE_VALUE) return;
   const OwnedHandle file{raw};
-  std::string bytes(line);
-  bytes += '\n';
+  std::string bytes;
+  bytes.append(line.data(), line.size()).append(1, '\n');
   DWORD written = 0;
   WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
@@ -88,7 +94,7 @@ Result changed(Arguments) {
 }
 
 Result write_text_multi(Arguments) {
-  const std::string text = environment("IPL_CONTENT_PROBE_TEXT");
+  const std::string text = environment(L"IPL_CONTENT_PROBE_TEXT");
   write(kMultiBox, text.c_str());
   log_line("done write-text");
   return std::nullopt;

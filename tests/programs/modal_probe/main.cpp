@@ -100,9 +100,16 @@ constexpr shell::HandlerEntry kHandlers[] = {
     {"self_closing_created", &plain<self_closing_created>},
 };
 
+// IPL_PROBE_FIRST=self-closing starts with the window that closes itself instead of the main one.
+std::uint32_t first_window() {
+  char name[32] = {};
+  const DWORD length = GetEnvironmentVariableA("IPL_PROBE_FIRST", name, sizeof name);
+  return length > 0 && std::string(name, length) == "self-closing" ? kSelfClosing.window : kMain.window;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  const shell::Application app{kHandlers, "IPL_TEMPLATES", kMain.window, nullptr, nullptr};
+  const shell::Application app{kHandlers, "IPL_TEMPLATES", first_window(), nullptr, nullptr};
   return shell::run_application(app);
 }

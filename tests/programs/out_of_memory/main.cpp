@@ -1,5 +1,5 @@
-// Opens a file without sharing and prepares a heap that has no room left; a click hands that heap
-// to the memory service and asks it for 100 bytes.
+// Opens a file without sharing and prepares a heap that has no room left; one click hands that
+// heap to the memory service and asks it for 100 bytes, another asks for -1 bytes.
 //
 // IPL_OOM_FOLDER names the folder for the held file ("held.txt") and for the mark the end routine
 // leaves ("end-routine-ran.txt").
@@ -46,7 +46,15 @@ std::optional<std::int32_t> allocate_block(std::span<const std::int32_t>) {
   return std::nullopt;
 }
 
-constexpr shell::HandlerEntry kHandlers[] = {{"allocate_block", &allocate_block}};
+std::optional<std::int32_t> allocate_negative(std::span<const std::int32_t>) {
+  shell::allocate(-1);
+  return std::nullopt;
+}
+
+constexpr shell::HandlerEntry kHandlers[] = {
+    {"allocate_block", &allocate_block},
+    {"allocate_negative", &allocate_negative},
+};
 
 }  // namespace
 
