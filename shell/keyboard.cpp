@@ -24,9 +24,15 @@ std::vector<std::size_t> tab_cycle(const WindowState& ws) {
   for (std::size_t i = ws.controls.size(); i-- > 1;) {
     if (takes_focus(ws, i)) cycle.push_back(i);
   }
-  std::stable_sort(cycle.begin(), cycle.end(), [&](std::size_t a, std::size_t b) {
-    return ws.tmpl.elements[a].tab_order < ws.tmpl.elements[b].tab_order;
-  });
+  // An insertion sort: stable, and a handful of controls needs nothing bigger.
+  for (std::size_t i = 1; i < cycle.size(); ++i) {
+    const std::size_t moving = cycle[i];
+    std::size_t j = i;
+    for (; j > 0 && ws.tmpl.elements[cycle[j - 1]].tab_order > ws.tmpl.elements[moving].tab_order; --j) {
+      cycle[j] = cycle[j - 1];
+    }
+    cycle[j] = moving;
+  }
   return cycle;
 }
 

@@ -11,13 +11,17 @@ namespace {
 
 using driver::Program;
 
-// Names each case of a table after its `name`.
+// Names each case of a table after its `name`, in test names and in failure messages.
 struct CaseName {
   template <typename Case>
   std::string operator()(const ::testing::TestParamInfo<Case>& test) const {
     return test.param.name;
   }
 };
+
+template <typename Case>
+requires requires(const Case& c) { c.name; }
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
 constexpr int kAddressBoxId = 0x0002;   // 编辑框1
 constexpr int kResultBoxId = 0x0006;    // 编辑框2
@@ -101,15 +105,15 @@ TEST_F(Keyboard, TabAndShiftTabCycleThroughTheFourTabStopsOnly) {
     const char* name;
   };
   const Step steps[] = {
-      {false, w.result(), "Tab to 编辑框2"},
-      {false, w.query(), "Tab to 按钮1"},
-      {false, w.help(), "Tab to 按钮2"},
-      {false, w.address(), "Tab wraps to 编辑框1"},
-      {true, w.help(), "Shift+Tab wraps to 按钮2"},
-      {true, w.query(), "Shift+Tab to 按钮1"},
-      {true, w.result(), "Shift+Tab to 编辑框2"},
-      {true, w.address(), "Shift+Tab to 编辑框1"},
-      {false, w.result(), "Tab to 编辑框2 again"},
+      {false, w.result(), "Tab to the result box"},
+      {false, w.query(), "Tab to the query button"},
+      {false, w.help(), "Tab to the help button"},
+      {false, w.address(), "Tab wraps to the address box"},
+      {true, w.help(), "Shift+Tab wraps to the help button"},
+      {true, w.query(), "Shift+Tab to the query button"},
+      {true, w.result(), "Shift+Tab to the result box"},
+      {true, w.address(), "Shift+Tab to the address box"},
+      {false, w.result(), "Tab to the result box again"},
       {true, w.address(), "Shift+Tab straight back"},
   };
   for (const Step& step : steps) {
@@ -120,7 +124,7 @@ TEST_F(Keyboard, TabAndShiftTabCycleThroughTheFourTabStopsOnly) {
       driver::press(VK_TAB);
     }
     const HWND focus = w.focus();
-    EXPECT_EQ(focus, step.expected) << "focus is on \"" << driver::window_text(focus) << "\" ("
+    EXPECT_EQ(focus, step.expected) << "focus is on control " << std::hex << (GetDlgCtrlID(focus) & 0xFFFF) << " ("
                                     << driver::class_of(focus) << ")";
   }
   EXPECT_EQ(driver::window_text(w.result()), kResultText);
