@@ -83,6 +83,10 @@ LRESULT CALLBACK control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
         return 1;
       }
       break;
+    case WM_SETCURSOR:
+      // A pointer set on the window (a busy one, say) covers controls that would show their own.
+      if (SendMessageA(GetAncestor(hwnd, GA_ROOT), WM_SETCURSOR, wparam, lparam) != FALSE) return TRUE;
+      break;
     case WM_COMMAND:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:

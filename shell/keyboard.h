@@ -9,8 +9,9 @@
 
 namespace shell {
 
-// The key value of a key-down message: the virtual key, keypad digits and signs taken as the
-// main keys, plus 0x2000 for Ctrl, 0x4000 for Shift and 0x8000 for Alt.
+// The key value of a key-down message: the virtual key, with the keypad's digits, minus, full stop
+// and slash taken as the main keyboard's, plus 0x2000 for Ctrl, 0x4000 for Shift and 0x8000 for
+// Alt. Keypad plus and times stay apart: on the main keyboard they need Shift.
 std::uint32_t key_value(WPARAM virtual_key, bool ctrl, bool shift, bool alt);
 
 // True when a rule consumed the message.

@@ -1,8 +1,5 @@
 #include "shell/window.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "shell/controls.h"
 #include "shell/events.h"
 #include "shell/fatal_error.h"
@@ -33,22 +30,25 @@ bool window_open(std::uint32_t window_id) {
 }
 
 bool disabled_by(const WindowState& modal, HWND window) {
-  return std::any_of(modal.disabled_windows.begin(), modal.disabled_windows.end(),
-                     [&](const auto& entry) { return entry.first == window; });
+  for (const auto& entry : modal.disabled_windows) {
+    if (entry.first == window) return true;
+  }
+  return false;
 }
 
 // The modal window opened right after `ws` and still open. Every later one disabled `ws`; the
 // one opened first among them is the one that disabled none of the others.
 WindowState* next_modal(const WindowState& ws) {
-  std::vector<WindowState*> later;
-  for (WindowState& other : state().windows) {
-    if (&other != &ws && other.modal && other.live != nullptr && disabled_by(other, ws.live)) later.push_back(&other);
-  }
-  for (WindowState* candidate : later) {
-    const bool first = std::none_of(later.begin(), later.end(), [&](const WindowState* other) {
-      return other != candidate && disabled_by(*candidate, other->live);
-    });
-    if (first) return candidate;
+  auto later = [&](const WindowState& other) {
+    return &other != &ws && other.modal && other.live != nullptr && disabled_by(other, ws.live);
+  };
+  for (WindowState& candidate : state().windows) {
+    if (!later(candidate)) continue;
+    bool first = true;
+    for (const WindowState& other : state().windows) {
+      if (&other != &candidate && later(other) && disabled_by(candidate, other.live)) first = false;
+    }
+    if (first) return &candidate;
   }
   return nullptr;
 }
@@ -173,6 +173,8 @@ LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
         SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(pointer)));
         return TRUE;
       }
+      // Asked on behalf of a control: the control shows its own.
+      if (over != hwnd) return FALSE;
       break;
     }
     case WM_CLOSE:
