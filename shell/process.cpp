@@ -41,11 +41,6 @@ void read_window_templates(const Application& app) {
 
 }  // namespace
 
-ProcessState::~ProcessState() {
-  // The last run of the clean-up, at the standard exit: it finds everything released already.
-  cleanup(0);
-}
-
 std::string_view executable_folder_of(std::string_view path) {
   std::size_t last = std::string_view::npos;
   for (std::size_t i = 0; i < path.size(); ++i) {

@@ -53,7 +53,6 @@ struct ProcessState {
   ProcessState() = default;
   ProcessState(const ProcessState&) = delete;
   ProcessState& operator=(const ProcessState&) = delete;
-  ~ProcessState();
 };
 
 ProcessState& state();
