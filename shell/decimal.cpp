@@ -2,11 +2,11 @@
 
 namespace shell {
 
-std::size_t write_decimal(char* out, long long value) {
+std::size_t write_decimal(char* out, std::intptr_t value) {
   char digits[21];
   std::size_t count = 0;
-  unsigned long long magnitude =
-      value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  // Pointer-sized: no 64-bit division helpers in the 32-bit program.
+  std::uintptr_t magnitude = value < 0 ? 0 - static_cast<std::uintptr_t>(value) : static_cast<std::uintptr_t>(value);
   do {
     digits[count++] = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
