@@ -5,23 +5,15 @@
 #include <array>
 #include <string>
 
+#include "tests/gui/case_names.h"
 #include "tests/gui/driver.h"
 
 namespace {
 
 using driver::Program;
 
-// Names each case of a table after its `name`, in test names and in failure messages.
-struct CaseName {
-  template <typename Case>
-  std::string operator()(const ::testing::TestParamInfo<Case>& test) const {
-    return test.param.name;
-  }
-};
-
-template <typename Case>
-requires requires(const Case& c) { c.name; }
-void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+using driver::CaseName;
+using ::PrintTo;  // found by argument-dependent lookup for the cases here
 
 constexpr int kAddressBoxId = 0x0002;   // 编辑框1
 constexpr int kResultBoxId = 0x0006;    // 编辑框2

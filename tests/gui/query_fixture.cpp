@@ -38,6 +38,22 @@ std::string shown_part(const std::string& bytes) {
   return text;
 }
 
+RunningPing wait_for_ping(DWORD program_pid, DWORD timeout_ms) {
+  RunningPing found;
+  wait_until(
+      [&] {
+        for (const auto& [pid, name] : child_processes(program_pid)) {
+          if (_stricmp(name.c_str(), "cmd.exe") == 0) found.cmd = pid;
+        }
+        for (const auto& [pid, name] : child_processes(found.cmd)) {
+          if (_stricmp(name.c_str(), "ping.exe") == 0) found.ping = pid;
+        }
+        return found.cmd != 0 && found.ping != 0;
+      },
+      timeout_ms);
+  return found;
+}
+
 void QueryFixture::SetUp() {
   remove_result_files();
   program = std::make_unique<Program>(program_to_start());

@@ -24,6 +24,13 @@ void remove_result_files();
 // program shows of its result file.
 std::string shown_part(const std::string& bytes);
 
+// The command interpreter that a program started and the ping it runs, waited for.
+struct RunningPing {
+  DWORD cmd = 0;
+  DWORD ping = 0;
+};
+RunningPing wait_for_ping(DWORD program_pid, DWORD timeout_ms = 10000);
+
 class QueryFixture : public ::testing::Test {
  protected:
   // The program to start; by default the one built in tool/.

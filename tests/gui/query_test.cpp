@@ -144,17 +144,8 @@ TEST_F(Query, WindowsStayAliveWhilePingRunsAndClosingEndsIt) {
   PostMessageA(query, BM_CLICK, 0, 0);
   ASSERT_TRUE(wait_until([&] { return !IsWindowEnabled(query); }));
   // The ping runs under the command interpreter the program started.
-  DWORD cmd = 0;
-  DWORD ping = 0;
-  ASSERT_TRUE(wait_until([&] {
-    for (const auto& [pid, name] : child_processes(program->pid())) {
-      if (_stricmp(name.c_str(), "cmd.exe") == 0) cmd = pid;
-    }
-    for (const auto& [pid, name] : child_processes(cmd)) {
-      if (_stricmp(name.c_str(), "ping.exe") == 0) ping = pid;
-    }
-    return cmd != 0 && ping != 0;
-  }));
+  const auto [cmd, ping] = wait_for_ping(program->pid());
+  ASSERT_TRUE(cmd != 0 && ping != 0);
   // Still answering, buttons disabled, window movable.
   EXPECT_TRUE(settle(main, 2000));
   EXPECT_FALSE(IsWindowEnabled(help));

@@ -77,17 +77,8 @@ TEST_F(WithStandInPing, TenMebibytesOfOutputAreShownWhole) {
 TEST_F(WithStandInPing, KilledDuringAQueryLeavesNoCommandBehind) {
   set_text(address, "slow");
   PostMessageA(query, BM_CLICK, 0, 0);
-  DWORD cmd = 0;
-  DWORD ping = 0;
-  ASSERT_TRUE(wait_until([&] {
-    for (const auto& [pid, name] : child_processes(program->pid())) {
-      if (_stricmp(name.c_str(), "cmd.exe") == 0) cmd = pid;
-    }
-    for (const auto& [pid, name] : child_processes(cmd)) {
-      if (_stricmp(name.c_str(), "ping.exe") == 0) ping = pid;
-    }
-    return cmd != 0 && ping != 0;
-  }));
+  const auto [cmd, ping] = wait_for_ping(program->pid());
+  ASSERT_TRUE(cmd != 0 && ping != 0);
   program->kill();
   EXPECT_TRUE(wait_until([&] { return !process_alive(cmd) && !process_alive(ping); }, 5000));
 }
