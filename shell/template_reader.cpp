@@ -12,7 +12,7 @@ namespace {
 // escape.
 struct Words {
   std::vector<std::string> items;
-  std::vector<bool> quoted;
+  std::vector<std::uint8_t> quoted;  // per word: it was quoted
   bool ok = true;
 };
 
