@@ -24,4 +24,5 @@ for bmp in build/x64/screenshots/*.bmp; do
   convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
 done
 ls build/x64/screenshots/*.png 2>/dev/null | sed 's/^/screenshot: /' || true
+scripts/fuzz.sh 60 || status=$?
 exit $status

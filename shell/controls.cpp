@@ -182,9 +182,9 @@ bool create_controls(WindowState& ws) {
     const Element& e = elements[i];
     const ControlShape shape = shape_of(e);
     if (shape.class_name == nullptr) return false;
-    HWND control = CreateWindowExA(shape.ex_style, shape.class_name, e.text.c_str(), shape.style, e.left, e.top,
-                                   e.width, e.height, ws.live, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(e.id)),
-                                   state().instance, nullptr);
+    HWND control =
+        CreateWindowExA(shape.ex_style, shape.class_name, e.text.c_str(), shape.style, e.left, e.top, e.width, e.height,
+                        ws.live, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(e.id)), state().instance, nullptr);
     if (control == nullptr) return false;
     ws.controls[i] = control;
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

@@ -14,8 +14,8 @@ namespace shell {
 struct WindowState {
   Template tmpl;
   HWND live = nullptr;
-  std::vector<HWND> controls;     // parallel to tmpl.elements; [0] is the window itself
-  std::vector<std::uint8_t> being_written;  // per element: a content write is replacing its text
+  std::vector<HWND> controls;                // parallel to tmpl.elements; [0] is the window itself
+  std::vector<std::uint8_t> being_written;   // per element: a content write is replacing its text
   std::vector<std::int32_t> mouse_pointers;  // per element: a system cursor, 0 for the class's own
   bool modal = false;
   std::vector<std::pair<HWND, bool>> disabled_windows;  // (window, enabled before)

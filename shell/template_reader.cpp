@@ -52,11 +52,21 @@ Words split(std::string_view line) {
           const char e = line[i + 1];
           i += 2;
           switch (e) {
-            case '\\': word += '\\'; break;
-            case '"': word += '"'; break;
-            case 'r': word += '\r'; break;
-            case 'n': word += '\n'; break;
-            case 't': word += '\t'; break;
+            case '\\':
+              word += '\\';
+              break;
+            case '"':
+              word += '"';
+              break;
+            case 'r':
+              word += '\r';
+              break;
+            case 'n':
+              word += '\n';
+              break;
+            case 't':
+              word += '\t';
+              break;
             case 'x': {
               const int hi = i < line.size() ? hex_value(line[i]) : -1;
               const int lo = i + 1 < line.size() ? hex_value(line[i + 1]) : -1;
@@ -68,7 +78,9 @@ Words split(std::string_view line) {
               i += 2;
               break;
             }
-            default: words.ok = false; return words;
+            default:
+              words.ok = false;
+              return words;
           }
         } else {
           word += static_cast<char>(b);
@@ -137,8 +149,11 @@ struct Reader {
     static constexpr struct {
       const char* word;
       Kind kind;
-    } kinds[] = {{"window", Kind::window}, {"edit", Kind::edit},     {"label", Kind::label},
-                 {"group", Kind::group},   {"button", Kind::button}};
+    } kinds[] = {{"window", Kind::window},
+                 {"edit", Kind::edit},
+                 {"label", Kind::label},
+                 {"group", Kind::group},
+                 {"button", Kind::button}};
     if (w.items.size() != 2 || w.quoted[0]) return fail("an element starts with its kind and name");
     const Kind* kind = nullptr;
     for (const auto& k : kinds) {
@@ -301,7 +316,7 @@ struct Reader {
     if (is_window) {
       if (key == "placement") {
         static constexpr std::pair<const char*, Placement> options[] = {{"as-given", Placement::as_given},
-                                                                       {"centre-screen", Placement::centre_screen}};
+                                                                        {"centre-screen", Placement::centre_screen}};
         return choice(w, options, e.placement);
       }
       if (key == "start") {
@@ -323,14 +338,15 @@ struct Reader {
       if (key == "multiline") return flag(w, e.multiline);
       if (key == "read-only") return flag(w, e.read_only);
       if (key == "border") {
-        static constexpr std::pair<const char*, Border> options[] = {{"none", Border::none}, {"sunken", Border::sunken}};
+        static constexpr std::pair<const char*, Border> options[] = {{"none", Border::none},
+                                                                     {"sunken", Border::sunken}};
         return choice(w, options, e.border);
       }
       if (key == "scroll-bars") {
         static constexpr std::pair<const char*, ScrollBars> options[] = {{"none", ScrollBars::none},
-                                                                        {"vertical", ScrollBars::vertical},
-                                                                        {"horizontal", ScrollBars::horizontal},
-                                                                        {"both", ScrollBars::both}};
+                                                                         {"vertical", ScrollBars::vertical},
+                                                                         {"horizontal", ScrollBars::horizontal},
+                                                                         {"both", ScrollBars::both}};
         return choice(w, options, e.scroll_bars);
       }
       if (key == "max-length") {

@@ -33,9 +33,7 @@ bool main_window_open() {
 // window was closed meanwhile.
 class QueryRunning {
  public:
-  QueryRunning() : focus_(shell::focused_element(ids::kMainWindow)) {
-    set(1, kBusyPointer);
-  }
+  QueryRunning() : focus_(shell::focused_element(ids::kMainWindow)) { set(1, kBusyPointer); }
   ~QueryRunning() {
     if (!main_window_open()) return;
     set(0, 0);
@@ -118,7 +116,8 @@ void query_latency() {
   }
   // The command line is checked before anything is touched: a line the system would refuse
   // leaves the result file as it was.
-  if (static_cast<std::size_t>(services::text_length(address.get())) + sizeof texts::kCommandPrefix + sizeof texts::kRedirection + MAX_PATH + 2 >
+  if (static_cast<std::size_t>(services::text_length(address.get())) + sizeof texts::kCommandPrefix +
+          sizeof texts::kRedirection + MAX_PATH + 2 >
       kLongestCommandLine) {
     warn(texts::kCannotRun);
     return;

@@ -13,8 +13,8 @@ namespace {
 
 using driver::Program;
 
-using driver::CaseName;
 using ::PrintTo;  // found by argument-dependent lookup for the cases here
+using driver::CaseName;
 
 constexpr int kMultiBoxId = 0x0002;
 constexpr int kSingleBoxId = 0x0003;

@@ -12,8 +12,8 @@ namespace {
 
 using driver::Program;
 
-using driver::CaseName;
 using ::PrintTo;  // found by argument-dependent lookup for the cases here
+using driver::CaseName;
 
 constexpr int kAddressBoxId = 0x0002;   // 编辑框1
 constexpr int kResultBoxId = 0x0006;    // 编辑框2

@@ -12,15 +12,17 @@ struct ExpectedControl {
   const char* text;
   const char* class_name;
   int id;
-  RECT rect;  // client coordinates of the main window
-  LONG style;  // bits that must be set
+  RECT rect;          // client coordinates of the main window
+  LONG style;         // bits that must be set
   LONG absent_style;  // bits that must not be set
   LONG ex_style;
 };
 
 constexpr LONG kEdit1Style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL;
-constexpr LONG kEdit2Style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
-constexpr LONG kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE;
+constexpr LONG kEdit2Style =
+    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+constexpr LONG kButtonStyle =
+    WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_MULTILINE;
 
 // Listed from the top of the stacking order, as the system enumerates them.
 const ExpectedControl kControls[] = {
@@ -28,10 +30,20 @@ const ExpectedControl kControls[] = {
     {"QOVA 荣誉出品", "IplLabel", 0x16010016 & 0xFFFF, {8, 224, 88, 248}, WS_CHILD | WS_VISIBLE, WS_TABSTOP, 0},
     {"查看Ping（延迟）", "Button", 0x1601000E & 0xFFFF, {112, 216, 248, 256}, kButtonStyle, BS_DEFPUSHBUTTON, 0},
     {"结果", "Button", 0x16010005 & 0xFFFF, {16, 48, 360, 208}, WS_CHILD | WS_VISIBLE | BS_GROUPBOX, WS_TABSTOP, 0},
-    {"", "Edit", 0x16010006 & 0xFFFF, {32, 64, 352, 200}, kEdit2Style, ES_AUTOHSCROLL | WS_HSCROLL | ES_READONLY,
+    {"",
+     "Edit",
+     0x16010006 & 0xFFFF,
+     {32, 64, 352, 200},
+     kEdit2Style,
+     ES_AUTOHSCROLL | WS_HSCROLL | ES_READONLY,
      WS_EX_CLIENTEDGE},
     {"服务器IP", "IplLabel", 0x16010004 & 0xFFFF, {16, 18, 72, 42}, WS_CHILD | WS_VISIBLE, WS_TABSTOP, 0},
-    {"", "Edit", 0x16010002 & 0xFFFF, {80, 16, 328, 40}, kEdit1Style, ES_MULTILINE | WS_VSCROLL | ES_READONLY,
+    {"",
+     "Edit",
+     0x16010002 & 0xFFFF,
+     {80, 16, 328, 40},
+     kEdit1Style,
+     ES_MULTILINE | WS_VSCROLL | ES_READONLY,
      WS_EX_CLIENTEDGE},
 };
 

@@ -2,13 +2,11 @@
 // result file and its place, and the windows staying alive while ping runs.
 #include <gtest/gtest.h>
 
-
 #include <memory>
 
 #include "tests/gui/query_fixture.h"
 
 namespace {
-
 
 using namespace driver;
 
@@ -23,9 +21,9 @@ TEST_F(Query, ShowsPingOutputAsTheResultFileHoldsIt) {
   const ShownCase cases[] = {
       {"127.0.0.1 -n 1", "Reply from 127.0.0.1"},
       {"localhost -n 1", "Reply from 127.0.0.1"},
-      {"::1", "::1"},                      // this system's ping is IPv4 only: its complaint
-      {"127.0.0.1:80", "127.0.0.1:80"},    // the port is passed on; ping complains
-      {"   ", ""},                         // blanks only: ping's usage text
+      {"::1", "::1"},                    // this system's ping is IPv4 only: its complaint
+      {"127.0.0.1:80", "127.0.0.1:80"},  // the port is passed on; ping complains
+      {"   ", ""},                       // blanks only: ping's usage text
       {"127.0.0.1 -n 2", "Reply from 127.0.0.1"},
   };
   for (const ShownCase& c : cases) {
@@ -64,7 +62,7 @@ TEST_F(Query, AddressWithCommandSyntaxIsNotRun) {
   ASSERT_TRUE(write_file(kRootFile, "earlier"));
   set_text(result, "kept");
   const char* unsafe[] = {"127.0.0.1 & echo x", "127.0.0.1 | more", "127.0.0.1 < x", "127.0.0.1 > x",
-                          "127.0.0.1 ^",        "\"127.0.0.1\"",     "%PATH%",        "127.0.0.1\t-n 1"};
+                          "127.0.0.1 ^",        "\"127.0.0.1\"",    "%PATH%",        "127.0.0.1\t-n 1"};
   for (const char* text : unsafe) {
     SCOPED_TRACE(text);
     expect_box(run_query(text, 60000, true), kUnsafe);

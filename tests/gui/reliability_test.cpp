@@ -30,10 +30,10 @@ struct FileShape {
 
 TEST_F(WithStandInPing, ResultFilesOfEveryShape) {
   const FileShape shapes[] = {
-      {"eof", "abc"},                      // 0x1A ends the text
-      {"zero", "ab"},                      // so does a zero byte
-      {"leadzero", "a"},                   // a lead byte before a zero is dropped
-      {"gbk", "服务器IP\r\n"},             // GBK text byte for byte
+      {"eof", "abc"},           // 0x1A ends the text
+      {"zero", "ab"},           // so does a zero byte
+      {"leadzero", "a"},        // a lead byte before a zero is dropped
+      {"gbk", "服务器IP\r\n"},  // GBK text byte for byte
       {"127.0.0.1", "fake ping: 127.0.0.1\r\n"},
   };
   for (const FileShape& shape : shapes) {

@@ -26,7 +26,10 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "empty") return 0;
   if (mode == "eof") {
-    put(std::string("abc\x1A" "def", 7));
+    put(
+        std::string("abc\x1A"
+                    "def",
+                    7));
   } else if (mode == "zero") {
     put(std::string("ab\0cd", 5));
   } else if (mode == "lead") {
