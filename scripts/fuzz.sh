@@ -9,6 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${1:-60}
 out=build/fuzz
+# shellcheck disable=SC2054 # the commas belong to the sanitizer list
 flags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I.)
 mkdir -p "$out"
 
