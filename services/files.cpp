@@ -24,13 +24,6 @@ constexpr OpenMode kOpenModes[] = {
 
 constexpr DWORD kShareModes[] = {FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_SHARE_WRITE, FILE_SHARE_READ, 0};
 
-// The reading buffer comes straight from the heap, not from the memory service: a file too big
-// for memory is a failed read here, not the end of the program.
-struct HeapFreer {
-  void operator()(unsigned char* block) const noexcept { HeapFree(GetProcessHeap(), 0, block); }
-};
-using WorkingBuffer = std::unique_ptr<unsigned char, HeapFreer>;
-
 std::optional<std::int64_t> move_position(HANDLE file, std::int64_t distance, DWORD method) {
   LARGE_INTEGER to{};
   to.QuadPart = distance;
@@ -93,20 +86,26 @@ shell::Text read_text(std::int32_t file_number, std::optional<std::int32_t> leng
   }
   if (wanted <= 0) return shell::Text{};
 
-  const WorkingBuffer buffer{static_cast<unsigned char*>(HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(wanted)))};
-  if (!buffer) return give_up_at_end(file);
+  // The file is read straight into the block the text is returned in, with room for the zero
+  // byte: its bytes are copied once, by the read. A file too big for memory is a failed read here
+  // (a refused block is not the fatal error), not the end of the program.
+  shell::Text text{static_cast<char*>(shell::try_allocate_bytes(static_cast<std::size_t>(wanted) + 1))};
+  if (!text) return give_up_at_end(file);
 
   const std::optional<std::int64_t> start = current_position(file);
   DWORD bytes_read = 0;
-  if (!start || !ReadFile(file, buffer.get(), static_cast<DWORD>(wanted), &bytes_read, nullptr)) {
+  if (!start || !ReadFile(file, text.get(), static_cast<DWORD>(wanted), &bytes_read, nullptr)) {
     return give_up_at_end(file);
   }
 
-  const ScanResult scan = scan_text(buffer.get(), bytes_read);
+  const ScanResult scan = scan_text(reinterpret_cast<const unsigned char*>(text.get()), bytes_read);
   if (scan.end_offset && !move_position(file, *start + static_cast<std::int64_t>(*scan.end_offset), FILE_BEGIN)) {
     return give_up_at_end(file);
   }
-  return shell::copy_text(reinterpret_cast<const char*>(buffer.get()), scan.text_length);
+  if (scan.text_length == 0) return shell::Text{};
+  text.get()[scan.text_length] = '\0';
+  if (scan.text_length < static_cast<std::size_t>(wanted)) shell::shrink_block(text.get(), scan.text_length + 1);
+  return text;
 }
 
 }  // namespace services

@@ -40,6 +40,12 @@ void* allocate(std::int32_t size) {
   return allocate_bytes(static_cast<std::size_t>(size));
 }
 
+void* try_allocate_bytes(std::size_t size) noexcept { return HeapAlloc(heap(), 0, size); }
+
+void shrink_block(void* block, std::size_t size) noexcept {
+  if (block != nullptr && size != 0) HeapReAlloc(heap(), HEAP_REALLOC_IN_PLACE_ONLY, block, size);
+}
+
 void release(void* block) noexcept {
   if (block != nullptr) HeapFree(heap(), 0, block);
 }

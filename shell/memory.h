@@ -11,6 +11,12 @@ void* allocate(std::int32_t size);
 void* allocate_bytes(std::size_t size);
 void release(void* block) noexcept;
 
+// For a block that a caller can do without (a reading buffer as large as a file): null when the
+// heap refuses, instead of the fatal error.
+void* try_allocate_bytes(std::size_t size) noexcept;
+// Gives back the end of a block that is used only up to `size` bytes, leaving it where it is.
+void shrink_block(void* block, std::size_t size) noexcept;
+
 struct Releaser {
   void operator()(void* block) const noexcept { release(block); }
 };
