@@ -51,7 +51,15 @@ void write_property(std::uint32_t window_id, std::uint32_t element_id, std::int3
   if (property != property::content) return;
   WindowState& ws = *t.ws;
   ws.being_written[t.index] = true;
-  SetWindowTextA(ws.controls[t.index], value != nullptr ? value : "");
+  const HWND control = ws.controls[t.index];
+  // A box with scroll bars draws them again at every step of replacing its text (a large part of
+  // a query's time under Wine); hidden meanwhile, it is drawn once. Not while it has the focus,
+  // which hiding would take away.
+  const bool hide = IsWindowVisible(control) && GetFocus() != control &&
+                    (GetWindowLongA(control, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL)) != 0;
+  if (hide) ShowWindow(control, SW_HIDE);
+  SetWindowTextA(control, value != nullptr ? value : "");
+  if (hide && IsWindow(control)) ShowWindow(control, SW_SHOWNA);
   // The write may have closed the window through a handler: look again before touching it.
   if (ws.live != nullptr && t.index < ws.being_written.size()) ws.being_written[t.index] = false;
   if (ws.live != nullptr && ws.tmpl.elements[t.index].kind == Kind::edit) {
