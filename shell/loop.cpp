@@ -22,19 +22,15 @@ bool next_is_quit() {
 
 enum class Mode { main, modal };
 
-// A modal loop serves the window that was current when it started, and ends when that window is
-// gone: with nested dialogs the outer one can close first, while the inner one is current.
-bool modal_window_gone(std::uint32_t window_id) {
-  const WindowState* ws = find_window_state(window_id);
-  return ws == nullptr || ws->live == nullptr;
-}
 
 int pump(Mode mode) {
+  // A modal loop serves the window that was current when it started, and ends when that window
+  // is gone: with nested dialogs the outer one can close first, while the inner one is current.
   const std::uint32_t modal = mode == Mode::modal ? state().current_modal : 0;
   for (;;) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) == FALSE) {
-      if (mode == Mode::modal && modal_window_gone(modal)) return 0;
+      if (mode == Mode::modal && !window_open(modal)) return 0;
       WaitMessage();
     }
     if (mode == Mode::modal && msg.message == WM_QUIT) return 0;
@@ -44,7 +40,7 @@ int pump(Mode mode) {
       return static_cast<int>(msg.wParam);
     }
     deliver(msg);
-    if (mode == Mode::modal && (modal_window_gone(modal) || next_is_quit())) return 0;
+    if (mode == Mode::modal && (!window_open(modal) || next_is_quit())) return 0;
   }
 }
 

@@ -24,11 +24,6 @@ WindowState* modal_window() {
   return id != 0 ? find_window_state(id) : nullptr;
 }
 
-bool window_open(std::uint32_t window_id) {
-  const WindowState* ws = find_window_state(window_id);
-  return ws != nullptr && ws->live != nullptr;
-}
-
 bool disabled_by(const WindowState& modal, HWND window) {
   for (const auto& entry : modal.disabled_windows) {
     if (entry.first == window) return true;
@@ -350,6 +345,11 @@ WindowState* window_state_of(HWND top_level) {
     if (ws.live == top_level) return &ws;
   }
   return nullptr;
+}
+
+bool window_open(std::uint32_t window_id) {
+  const WindowState* ws = find_window_state(window_id);
+  return ws != nullptr && ws->live != nullptr;
 }
 
 bool any_window_open() {

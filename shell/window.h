@@ -28,6 +28,8 @@ bool load_window(WindowRef window, const WindowRef* parent = nullptr, bool dialo
 WindowState* find_window_state(std::uint32_t window_id);
 WindowState* window_state_of(HWND top_level);
 bool any_window_open();
+// Whether the window of that template is open now.
+bool window_open(std::uint32_t window_id);
 
 // The element index of one of the window's controls, or 0 when `control` is none of them.
 std::size_t element_index_of(const WindowState& ws, HWND control);

@@ -23,11 +23,6 @@ namespace {
 constexpr std::int32_t kWarning = MB_ICONWARNING;
 constexpr std::int32_t kBusyPointer = 32650;  // IDC_APPSTARTING
 
-bool main_window_open() {
-  const shell::WindowState* ws = shell::find_window_state(ids::kMainWindow);
-  return ws != nullptr && ws->live != nullptr;
-}
-
 // While a query runs the windows stay alive, but no second query and no help window may start,
 // and the pointer says that work goes on. Everything is put back when the query ends, unless the
 // window was closed meanwhile.
@@ -35,7 +30,7 @@ class QueryRunning {
  public:
   QueryRunning() : focus_(shell::focused_element(ids::kMainWindow)) { set(1, kBusyPointer); }
   ~QueryRunning() {
-    if (!main_window_open()) return;
+    if (!shell::window_open(ids::kMainWindow)) return;
     set(0, 0);
     if (focus_ != 0) shell::focus_element(ids::kMainWindow, focus_);
   }
@@ -148,7 +143,7 @@ void query_latency() {
     options.ended = &ended;
     started = services::run_command(command_line.get(), options);
   }
-  if (!main_window_open()) return;
+  if (!shell::window_open(ids::kMainWindow)) return;
   if (!started) {
     warn(texts::kCannotRun);
     return;
