@@ -1,5 +1,7 @@
 #include "tests/gui/query_fixture.h"
 
+#include <cstdio>
+
 namespace driver {
 
 const std::string kRootFile = "C:\\IP延迟[由Tarvelon[QOVA制作]]生成.txt";
@@ -96,6 +98,22 @@ HWND QueryFixture::run_query(const std::string& text, DWORD timeout_ms, bool kee
       timeout_ms);
   settle(main);
   return box;
+}
+
+HWND QueryFixture::run_query_again_once(const std::string& text, std::vector<std::string>& hiccups) {
+  HWND box = run_query(text);
+  if (box == nullptr) return nullptr;
+  hiccups.push_back(describe_box(box));
+  std::printf("query of \"%s\" run again after: %s\n", text.c_str(), hiccups.back().c_str());
+  answer_message_box(box);
+  wait_until([&] { return !IsWindow(box); });
+  return run_query(text);
+}
+
+std::string QueryFixture::describe_box(HWND box) {
+  if (box == nullptr) return "no message box";
+  const MessageBoxContent content = read_message_box(box);
+  return "message box \"" + content.title + "\": " + content.text;
 }
 
 void QueryFixture::expect_box(HWND box, const std::string& text) {
