@@ -202,12 +202,12 @@ TEST_F(CommandTest, TheStartedProgramGetsTheShowState) {
   SetEnvironmentVariableA(kReportVariable, nullptr);
 }
 
+// Asked to wait, a call that waited on anything here would never return: the test's own time
+// limit is what catches that, no clock is read.
 TEST(RunCommandLine, FailsAtOnceWhenNothingCanBeStarted) {
   const char* const lines[] = {nullptr, "", "no-such-program-xyz.exe arg"};
   for (const char* line : lines) {
-    const ULONGLONG before = GetTickCount64();
     EXPECT_FALSE(services::run_command_line(line, true)) << (line ? line : "(absent)");
-    EXPECT_LT(GetTickCount64() - before, 500u) << (line ? line : "(absent)");
   }
 }
 
@@ -226,9 +226,8 @@ TEST_F(CommandTest, AWaitedCommandHasDoneItsWorkWhenTheCallReturns) {
 
 TEST(RunCommandLine, WithoutWaitReturnsWhileTheProgramGoesOn) {
   const HelperRelease release;
-  const ULONGLONG before = GetTickCount64();
   ASSERT_TRUE(services::run_command_line(helper_line("StaysUntilReleased").c_str(), false, 1));
-  EXPECT_LT(GetTickCount64() - before, 1500u);
+  // Returned while the program still runs: it is there, and does not end meanwhile.
   const KernelHandle child = first_helper_of(GetCurrentProcessId());
   ASSERT_TRUE(child);
   EXPECT_FALSE(ends_within(child.get(), 250));
