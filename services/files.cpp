@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 
 #include "services/text.h"
 #include "services/text_scan.h"
+#include "shell/memory.h"
 #include "shell/open_files.h"
 
 namespace services {
